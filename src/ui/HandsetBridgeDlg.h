@@ -1,0 +1,113 @@
+// CHandsetBridgeDlg: the controller. One dialog object holds all of the program's state; its
+// methods are defined in the folder of the subsystem that owns them (receiver/, keymap/,
+// actions/, ui/).
+#pragma once
+
+#include "framework/ComboBox.h"
+#include "framework/Dialog.h"
+#include "framework/Menu.h"
+#include "framework/WinThread.h"
+#include "receiver/DeviceRecord.h"
+#include "receiver/DriverLayouts.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace hb {
+
+// Callback message of the tray icon.
+inline constexpr unsigned WM_TRAYNOTIFY = win::kWmUser + 1;
+
+// How long tear-down waits for the capture thread to reach a safe point.
+inline constexpr std::chrono::milliseconds kCaptureStopTimeout{2000};
+
+class CHandsetBridgeDlg : public CDialog {
+public:
+    explicit CHandsetBridgeDlg(platform::Platform& os);
+    ~CHandsetBridgeDlg() override;
+
+    // Capture thread entry; param is the controller.
+    static unsigned CaptureThreadProc(void* param);
+
+    // Members, in the order the controller's life cycle relies on. Cross-thread fields are
+    // atomics; the selected filter is guarded by m_filterLock.
+    CComboBox m_cbDevices;
+    std::atomic<std::int32_t> m_nIrEventCount{0};
+    IconHandle m_hIcon{};
+    std::deque<std::string> m_deviceLabels;
+    std::vector<std::unique_ptr<receiver::DeviceRecord>> m_devices;
+    ComPtr<platform::IFilterPort> m_pSelectedFilter;
+    std::unique_ptr<platform::IEvent> m_hIrEvent;
+    receiver::IrEventData m_eventData{};
+    std::atomic<std::int32_t> m_bRepeatGuard{0};
+    std::int32_t m_nButtonCount = 0;
+    std::int32_t m_nBoardAddress = 0;
+    std::array<std::string, 100> m_strFunctionMap;
+    std::array<std::string, 100> m_strButtonCode;
+    std::unique_ptr<CWinThread> m_pCaptureThread;
+    std::atomic<std::int32_t> m_bDispatchDisabled{0};
+    std::int32_t m_bCapturing = 0;
+    std::atomic<std::int32_t> m_bMessengerMode{0};
+    std::atomic<std::int32_t> m_nTapGroup{0};
+    std::atomic<std::uint8_t> m_chTapLetter{0};
+    std::atomic<std::int32_t> m_bTapPending{0};
+    platform::NotifyIconData m_nid{};
+    CMenu m_menuTray;
+
+    // Receiver discovery and selection.
+    void BuildDeviceLabels(const std::vector<std::unique_ptr<receiver::DeviceRecord>>& devices);
+    void OnSelchangeDevice();
+
+    // Receiver event control.
+    HResult SendKsEvent(void* event, std::uint32_t eventLength, void* data,
+                        std::uint32_t dataLength);
+    HResult SendKsProperty(void* property, std::uint32_t propertyLength, void* data,
+                           std::uint32_t dataLength);
+    [[nodiscard]] bool GetKsControl(ComPtr<platform::IKsControlPort>& control);
+    void QueryRcNumber(platform::IKsControlPort& control);
+    void OnStartStop();
+
+    // Capture.
+    void CaptureLoop();
+
+    // Key map.
+    int LoadKeyMap(bool bMessenger);
+
+    // Tray and exit paths.
+    void AddTrayIcon();
+    LResult OnTrayNotify(WParam wParam, LParam lParam);
+    void OnExit();
+    void OnTrayExit();
+    void OnDestroy();
+
+    // Timers and power notifications.
+    void OnTimer(std::uintptr_t nIDEvent);
+
+    // Status panel.
+    void OnPaint();
+    IconHandle OnQueryDragIcon();
+    void OnStartStopSpare() {}
+
+protected:
+    [[nodiscard]] const MessageMap* GetMessageMap() const override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    bool OnInitDialog() override;
+    LResult DefWindowProc(unsigned message, WParam wParam, LParam lParam) override;
+
+private:
+    // The filter requests go to, with a reference of the caller's own.
+    [[nodiscard]] ComPtr<platform::IFilterPort> SelectedFilter();
+    void StartCaptureThread();
+    void StopCaptureThread();
+
+    std::mutex m_filterLock;
+    std::unique_ptr<platform::IEvent> m_hStopEvent;
+};
+
+} // namespace hb

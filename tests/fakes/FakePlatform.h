@@ -1,0 +1,29 @@
+// All fakes of one "machine", wired into a Platform the program runs on.
+#pragma once
+
+#include "tests/fakes/FakeDevices.h"
+#include "tests/fakes/FakeKernel.h"
+#include "tests/fakes/FakeShell.h"
+#include "tests/fakes/FakeWindowHost.h"
+
+namespace hb::fakes {
+
+class FakePlatform {
+public:
+    explicit FakePlatform(FakeNamedObjects& names)
+        : kernel(log, names), platform{window, shell, kernel, com, devices} {}
+    FakePlatform() : FakePlatform(m_ownNames) {}
+
+    CallLog log;
+    FakeWindowHost window{log};
+    FakeShell shell{log};
+    FakeKernel kernel;
+    FakeCom com{log};
+    FakeDevices devices{log};
+    platform::Platform platform;
+
+private:
+    FakeNamedObjects m_ownNames; // used by the default constructor only
+};
+
+} // namespace hb::fakes
