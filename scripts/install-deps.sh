@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang clang-format libgtest-dev libgmock-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev clang-format git libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   wine64 xvfb xdotool x11-apps imagemagick
 )

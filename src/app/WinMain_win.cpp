@@ -8,4 +8,6 @@ hb::win32::Win32Platform g_platform;
 hb::CHandsetBridgeApp theApp(g_platform.Get());
 } // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return hb::AfxWinMain(theApp); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return hb::AfxWinMain(theApp);
+}

@@ -60,7 +60,9 @@ void CDialog::OnOK() {
     EndDialog(win::kIdOk);
 }
 
-void CDialog::OnCancel() { EndDialog(win::kIdCancel); }
+void CDialog::OnCancel() {
+    EndDialog(win::kIdCancel);
+}
 
 void CDialog::DoDataExchange(CDataExchange*) {}
 

@@ -3,7 +3,9 @@
 
 namespace hb {
 
-bool CMenu::LoadMenu(int resourceId) { return Attach(m_shell.LoadMenu(resourceId)); }
+bool CMenu::LoadMenu(int resourceId) {
+    return Attach(m_shell.LoadMenu(resourceId));
+}
 
 bool CMenu::Attach(MenuHandle menu) {
     if (menu == MenuHandle{} || m_hMenu != MenuHandle{}) {

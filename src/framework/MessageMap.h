@@ -76,15 +76,19 @@ LResult Message(CCmdTarget& target, WParam wParam, LParam lParam) {
 } // namespace hb
 
 // Entry builders, named after the messages they route.
-#define HB_ON_WM_PAINT(Class) {::hb::win::kWmPaint, 0, 0, &::hb::msgmap::Void<Class, &Class::OnPaint>}
-#define HB_ON_WM_TIMER(Class) {::hb::win::kWmTimer, 0, 0, &::hb::msgmap::Timer<Class, &Class::OnTimer>}
-#define HB_ON_WM_QUERYDRAGICON(Class)                                                             \
-    {::hb::win::kWmQueryDragIcon, 0, 0, &::hb::msgmap::Icon<Class, &Class::OnQueryDragIcon>}
-#define HB_ON_WM_DESTROY(Class)                                                                   \
-    {::hb::win::kWmDestroy, 0, 0, &::hb::msgmap::Void<Class, &Class::OnDestroy>}
-#define HB_ON_COMMAND(id, Class, fn) {::hb::win::kWmCommand, 0, id, &::hb::msgmap::Void<Class, &Class::fn>}
-#define HB_ON_CONTROL(code, id, Class, fn)                                                        \
-    {::hb::win::kWmCommand, code, id, &::hb::msgmap::Void<Class, &Class::fn>}
+#define HB_ON_WM_PAINT(Class)                                                                      \
+    { ::hb::win::kWmPaint, 0, 0, &::hb::msgmap::Void<Class, &Class::OnPaint> }
+#define HB_ON_WM_TIMER(Class)                                                                      \
+    { ::hb::win::kWmTimer, 0, 0, &::hb::msgmap::Timer<Class, &Class::OnTimer> }
+#define HB_ON_WM_QUERYDRAGICON(Class)                                                              \
+    { ::hb::win::kWmQueryDragIcon, 0, 0, &::hb::msgmap::Icon<Class, &Class::OnQueryDragIcon> }
+#define HB_ON_WM_DESTROY(Class)                                                                    \
+    { ::hb::win::kWmDestroy, 0, 0, &::hb::msgmap::Void<Class, &Class::OnDestroy> }
+#define HB_ON_COMMAND(id, Class, fn)                                                               \
+    { ::hb::win::kWmCommand, 0, id, &::hb::msgmap::Void<Class, &Class::fn> }
+#define HB_ON_CONTROL(code, id, Class, fn)                                                         \
+    { ::hb::win::kWmCommand, code, id, &::hb::msgmap::Void<Class, &Class::fn> }
 #define HB_ON_BN_CLICKED(id, Class, fn) HB_ON_CONTROL(::hb::win::kBnClicked, id, Class, fn)
 #define HB_ON_CBN_SELCHANGE(id, Class, fn) HB_ON_CONTROL(::hb::win::kCbnSelChange, id, Class, fn)
-#define HB_ON_MESSAGE(message, Class, fn) {message, 0, 0, &::hb::msgmap::Message<Class, &Class::fn>}
+#define HB_ON_MESSAGE(message, Class, fn)                                                          \
+    { message, 0, 0, &::hb::msgmap::Message<Class, &Class::fn> }

@@ -26,7 +26,9 @@ const MessageMap* CWinApp::GetMessageMap() const {
     return &map;
 }
 
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
 
 std::string AppNameFromModulePath(const std::string& modulePath) {
     const std::size_t slash = modulePath.find_last_of("\\/");

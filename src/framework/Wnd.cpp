@@ -55,7 +55,9 @@ bool CWnd::SetDlgItemText(int id, const std::string& text) {
     return m_os.window.SetDlgItemText(m_hWnd, id, text);
 }
 
-std::string CWnd::GetDlgItemText(int id) { return m_os.window.GetDlgItemText(m_hWnd, id); }
+std::string CWnd::GetDlgItemText(int id) {
+    return m_os.window.GetDlgItemText(m_hWnd, id);
+}
 
 bool CWnd::CheckRadioButton(int first, int last, int check) {
     return m_os.window.CheckRadioButton(m_hWnd, first, last, check);
@@ -74,17 +76,25 @@ bool CWnd::SetWindowPos(Hwnd insertAfter, int x, int y, int cx, int cy, unsigned
     return m_os.window.SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, flags);
 }
 
-bool CWnd::ShowWindow(int command) { return m_os.window.ShowWindow(m_hWnd, command); }
+bool CWnd::ShowWindow(int command) {
+    return m_os.window.ShowWindow(m_hWnd, command);
+}
 
-bool CWnd::IsIconic() { return m_os.window.IsIconic(m_hWnd); }
+bool CWnd::IsIconic() {
+    return m_os.window.IsIconic(m_hWnd);
+}
 
-Rect CWnd::GetClientRect() { return m_os.window.GetClientRect(m_hWnd); }
+Rect CWnd::GetClientRect() {
+    return m_os.window.GetClientRect(m_hWnd);
+}
 
 bool CWnd::SetTimer(std::uintptr_t id, unsigned milliseconds) {
     return m_os.window.SetTimer(m_hWnd, id, milliseconds);
 }
 
-bool CWnd::KillTimer(std::uintptr_t id) { return m_os.window.KillTimer(m_hWnd, id); }
+bool CWnd::KillTimer(std::uintptr_t id) {
+    return m_os.window.KillTimer(m_hWnd, id);
+}
 
 int CWnd::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
     return m_os.shell.MessageBox(m_hWnd, text, caption, type);

@@ -4,6 +4,8 @@
 
 namespace hb {
 
-int CHandsetBridgeDlg::LoadKeyMap(bool) { return 0; }
+int CHandsetBridgeDlg::LoadKeyMap(bool) {
+    return 0;
+}
 
 } // namespace hb

@@ -22,8 +22,8 @@ public:
     ComPtr(ComPtr&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
     // From a pointer to a derived interface or implementation.
     template <class U>
-        requires std::is_convertible_v<U*, T*>
-    ComPtr(ComPtr<U> other) noexcept : m_p(other.Detach()) {}
+    requires std::is_convertible_v<U*, T*> ComPtr(ComPtr<U> other)
+    noexcept : m_p(other.Detach()) {}
     ComPtr& operator=(const ComPtr& other) noexcept {
         ComPtr(other).Swap(*this);
         return *this;

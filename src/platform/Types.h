@@ -20,7 +20,9 @@ enum class DcHandle : std::uintptr_t {};
 
 inline constexpr Hwnd kNoWindow{};
 
-constexpr bool Succeeded(HResult hr) { return hr >= 0; }
+constexpr bool Succeeded(HResult hr) {
+    return hr >= 0;
+}
 
 inline constexpr HResult kSOk = 0;
 inline constexpr HResult kSFalse = 1;
@@ -52,7 +54,9 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
-constexpr std::uint16_t LoWord(WParam value) { return static_cast<std::uint16_t>(value & 0xFFFFu); }
+constexpr std::uint16_t LoWord(WParam value) {
+    return static_cast<std::uint16_t>(value & 0xFFFFu);
+}
 constexpr std::uint16_t HiWord(WParam value) {
     return static_cast<std::uint16_t>((value >> 16) & 0xFFFFu);
 }

@@ -20,8 +20,8 @@ void CHandsetBridgeDlg::StartCaptureThread() {
     }
     // When the thread can't be started the event stays enabled in the driver with no reader;
     // nothing else depends on the thread.
-    m_pCaptureThread = AfxBeginThread(Os().kernel, &CaptureThreadProc, this,
-                                      win::kThreadPriorityNormal, 0, 0);
+    m_pCaptureThread =
+        AfxBeginThread(Os().kernel, &CaptureThreadProc, this, win::kThreadPriorityNormal, 0, 0);
 }
 
 void CHandsetBridgeDlg::StopCaptureThread() {

@@ -67,8 +67,8 @@ bool GetNodeFunction(std::uint32_t index, platform::IFilterPort* filter, Guid& f
     }
     std::array<platform::BdaNodeDescriptor, 10> descriptors{};
     std::uint32_t count = 0;
-    if (!Succeeded(topology->GetNodeDescriptors(&count, static_cast<std::uint32_t>(descriptors.size()),
-                                                descriptors.data()))) {
+    if (!Succeeded(topology->GetNodeDescriptors(
+            &count, static_cast<std::uint32_t>(descriptors.size()), descriptors.data()))) {
         return false;
     }
     if (count <= index || index >= descriptors.size()) {

@@ -34,22 +34,22 @@ HResult SendThroughControl(const ComPtr<platform::IFilterPort>& filter, Send sen
 
 HResult CHandsetBridgeDlg::SendKsEvent(void* event, std::uint32_t eventLength, void* data,
                                        std::uint32_t dataLength) {
-    const HResult hr = SendThroughControl(SelectedFilter(), [&](platform::IKsControlPort& control,
-                                                                std::uint32_t& returned) {
-        return control.KsEvent(event, eventLength, data, dataLength, &returned);
-    });
+    const HResult hr = SendThroughControl(
+        SelectedFilter(), [&](platform::IKsControlPort& control, std::uint32_t& returned) {
+            return control.KsEvent(event, eventLength, data, dataLength, &returned);
+        });
     SetDlgItemText(IDC_STATUS, panel::HResultShort(hr));
     return hr;
 }
 
-HResult CHandsetBridgeDlg::SendKsProperty(void* property, std::uint32_t propertyLength,
-                                          void* data, std::uint32_t dataLength) {
+HResult CHandsetBridgeDlg::SendKsProperty(void* property, std::uint32_t propertyLength, void* data,
+                                          std::uint32_t dataLength) {
     // The capture thread's own reference keeps the filter alive even if the window's thread
     // selects another device while the request runs.
-    const HResult hr = SendThroughControl(SelectedFilter(), [&](platform::IKsControlPort& control,
-                                                                std::uint32_t& returned) {
-        return control.KsProperty(property, propertyLength, data, dataLength, &returned);
-    });
+    const HResult hr = SendThroughControl(
+        SelectedFilter(), [&](platform::IKsControlPort& control, std::uint32_t& returned) {
+            return control.KsProperty(property, propertyLength, data, dataLength, &returned);
+        });
     SetDlgItemText(IDC_STATUS, panel::HResultShort(hr));
     return hr;
 }

@@ -129,6 +129,8 @@ void CHandsetBridgeDlg::OnPaint() {
     window.EndPaint(m_hWnd, dc);
 }
 
-IconHandle CHandsetBridgeDlg::OnQueryDragIcon() { return m_hIcon; }
+IconHandle CHandsetBridgeDlg::OnQueryDragIcon() {
+    return m_hIcon;
+}
 
 } // namespace hb

@@ -15,13 +15,21 @@ template <class... Args> std::string Format(const char* format, Args... args) {
 
 } // namespace
 
-std::string Decimal(std::int32_t value) { return Format("%d", value); }
+std::string Decimal(std::int32_t value) {
+    return Format("%d", value);
+}
 
-std::string HResultShort(HResult hr) { return Format("0x%x", static_cast<std::uint32_t>(hr)); }
+std::string HResultShort(HResult hr) {
+    return Format("0x%x", static_cast<std::uint32_t>(hr));
+}
 
-std::string HResultLong(HResult hr) { return Format("0x%08X", static_cast<std::uint32_t>(hr)); }
+std::string HResultLong(HResult hr) {
+    return Format("0x%08X", static_cast<std::uint32_t>(hr));
+}
 
-std::string CodeString(std::uint32_t value) { return Format("0x%02X", value); }
+std::string CodeString(std::uint32_t value) {
+    return Format("0x%02X", value);
+}
 
 std::string ToggleText(std::uint16_t protocol, std::int32_t toggle, std::uint32_t oemCode,
                        const std::string& codeString) {

@@ -3,7 +3,9 @@
 
 namespace hb {
 
-void CHandsetBridgeDlg::OnTimer(std::uintptr_t) { Default(); }
+void CHandsetBridgeDlg::OnTimer(std::uintptr_t) {
+    Default();
+}
 
 LResult CHandsetBridgeDlg::DefWindowProc(unsigned message, WParam wParam, LParam lParam) {
     return CDialog::DefWindowProc(message, wParam, lParam);

@@ -84,7 +84,8 @@ LResult FakeWindowHost::SendMessage(Hwnd hwnd, unsigned message, WParam wParam, 
     switch (message) {
     case win::kCbSetCurSel: {
         const auto index = static_cast<int>(wParam);
-        control.selection = index >= 0 && index < static_cast<int>(control.items.size()) ? index : -1;
+        control.selection =
+            index >= 0 && index < static_cast<int>(control.items.size()) ? index : -1;
         return control.selection;
     }
     case win::kCbGetCurSel:
@@ -119,7 +120,9 @@ bool FakeWindowHost::SetDlgItemText(Hwnd, int id, const std::string& text) {
     return true;
 }
 
-std::string FakeWindowHost::GetDlgItemText(Hwnd, int id) { return Text(id); }
+std::string FakeWindowHost::GetDlgItemText(Hwnd, int id) {
+    return Text(id);
+}
 
 bool FakeWindowHost::CheckRadioButton(Hwnd, int first, int last, int check) {
     m_log.Add("CheckRadioButton " + std::to_string(first) + " " + std::to_string(last) + " " +
@@ -131,7 +134,9 @@ bool FakeWindowHost::CheckRadioButton(Hwnd, int first, int last, int check) {
     return true;
 }
 
-bool FakeWindowHost::IsDlgButtonChecked(Hwnd, int id) { return Control(id).checked; }
+bool FakeWindowHost::IsDlgButtonChecked(Hwnd, int id) {
+    return Control(id).checked;
+}
 
 bool FakeWindowHost::SetWindowPos(Hwnd, Hwnd insertAfter, int x, int y, int cx, int cy,
                                   unsigned flags) {
@@ -157,9 +162,13 @@ bool FakeWindowHost::ShowWindow(Hwnd, int command) {
     return wasVisible;
 }
 
-bool FakeWindowHost::IsIconic(Hwnd) { return m_iconic; }
+bool FakeWindowHost::IsIconic(Hwnd) {
+    return m_iconic;
+}
 
-Rect FakeWindowHost::GetClientRect(Hwnd) { return m_client; }
+Rect FakeWindowHost::GetClientRect(Hwnd) {
+    return m_client;
+}
 
 int FakeWindowHost::GetSystemMetrics(int index) {
     return index == win::kSmCxIcon || index == win::kSmCyIcon ? 32 : 0;
@@ -170,7 +179,9 @@ DcHandle FakeWindowHost::BeginPaint(Hwnd) {
     return DcHandle{0x77};
 }
 
-void FakeWindowHost::EndPaint(Hwnd, DcHandle) { m_log.Add("EndPaint"); }
+void FakeWindowHost::EndPaint(Hwnd, DcHandle) {
+    m_log.Add("EndPaint");
+}
 
 bool FakeWindowHost::DrawIcon(DcHandle, int x, int y, IconHandle icon) {
     m_log.Add("DrawIcon " + std::to_string(x) + " " + std::to_string(y) + " " +
@@ -235,7 +246,9 @@ std::optional<unsigned> FakeWindowHost::TimerPeriod(std::uintptr_t id) const {
     return it == m_timers.end() ? std::nullopt : std::optional<unsigned>(it->second.period);
 }
 
-std::string FakeWindowHost::Text(int id) const { return Control(id).text; }
+std::string FakeWindowHost::Text(int id) const {
+    return Control(id).text;
+}
 
 void FakeWindowHost::SetText(int id, std::string text) {
     std::scoped_lock lock(m_mutex);

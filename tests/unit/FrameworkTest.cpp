@@ -58,8 +58,8 @@ protected:
 
     // Runs the dialog with the given messages delivered by its modal loop.
     int Run(std::vector<std::pair<unsigned, WParam>> messages) {
-        for (const auto& [message, wParam] : messages) {
-            os.window.Script([this, message, wParam] { os.window.Deliver(message, wParam, 0); });
+        for (const auto& entry : messages) {
+            os.window.Script([this, entry] { os.window.Deliver(entry.first, entry.second, 0); });
         }
         return dialog.DoModal();
     }
@@ -75,13 +75,22 @@ TEST_F(FrameworkTest, RoutesMessagesThroughTheMapChain) {
     };
     const Row rows[] = {
         {"button click", win::kWmCommand, MakeWParam(kButton, win::kBnClicked), {"button"}, {}},
-        {"other notification of the same control goes to default", win::kWmCommand,
-         MakeWParam(kButton, 5), {}, {win::kWmCommand}},
-        {"derived IDOK entry wins over the base class's", win::kWmCommand,
-         MakeWParam(win::kIdOk, 0), {"exit"}, {}},
+        {"other notification of the same control goes to default",
+         win::kWmCommand,
+         MakeWParam(kButton, 5),
+         {},
+         {win::kWmCommand}},
+        {"derived IDOK entry wins over the base class's",
+         win::kWmCommand,
+         MakeWParam(win::kIdOk, 0),
+         {"exit"},
+         {}},
         {"unmapped message goes to default", win::kWmPaint, 0, {}, {win::kWmPaint}},
-        {"nested send, then the outer message passed on", win::kWmTimer, 4,
-         {"timer 4", "custom 1 2"}, {win::kWmTimer}},
+        {"nested send, then the outer message passed on",
+         win::kWmTimer,
+         4,
+         {"timer 4", "custom 1 2"},
+         {win::kWmTimer}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -32,7 +32,8 @@ TEST_F(UniqueHandleTest, ClosesEachHandleExactlyOnceOverItsLife) {
         EXPECT_FALSE(a.IsValid());
         IntHandle c;
         c = std::move(b);
-        c = std::move(c); // self-move keeps the handle
+        IntHandle& alias = c;
+        c = std::move(alias); // self-move keeps the handle
         EXPECT_EQ(c.Get(), 7);
         EXPECT_TRUE(g_closed.empty());
     }

@@ -2,8 +2,8 @@
 // with its two failure branches, and the order of tear-down.
 #include "app/HandsetBridgeApp.h"
 #include "res/resource.h"
-#include "ui/HandsetBridgeDlg.h"
 #include "tests/fakes/FakePlatform.h"
+#include "ui/HandsetBridgeDlg.h"
 
 #include <gtest/gtest.h>
 
@@ -38,8 +38,8 @@ protected:
     CHandsetBridgeApp app{os.platform};
 
     void AddReceiver(const std::string& name, bool hasKsControl = true) {
-        os.devices.Add({name, "\\\\?\\pci#ven_1&dev_2#4&1a2b&0&0010#{guid}", false, false,
-                        hasKsControl, {}});
+        os.devices.Add(
+            {name, "\\\\?\\pci#ven_1&dev_2#4&1a2b&0&0010#{guid}", false, false, hasKsControl, {}});
     }
     CHandsetBridgeDlg& Dialog() { return *static_cast<CHandsetBridgeDlg*>(app.m_pMainWnd); }
     void ClickExit() { os.window.Deliver(win::kWmCommand, MakeWParam(win::kIdOk, 0), 0); }
@@ -65,28 +65,28 @@ TEST_F(StartupTest, CompleteStartRunsEveryStepInOrder) {
         "CreateMutex TV 2222(@_@)a owned",
         "LoadIcon 128 0x0", // the window icon, by the constructor
         "DoModal 102",
-        "GetDlgItem 1002",                    // 1: data exchange binds the combo box
-        "SendMessage dialog 0x0080 1",        // 2: big icon
-        "SendMessage dialog 0x0080 0",        //    small icon
-        "CoInitialize",                       // 3
-        "CreateSystemDeviceEnum",             // 5: discovery
+        "GetDlgItem 1002",                        // 1: data exchange binds the combo box
+        "SendMessage dialog 0x0080 1",            // 2: big icon
+        "SendMessage dialog 0x0080 0",            //    small icon
+        "CoInitialize",                           // 3
+        "CreateSystemDeviceEnum",                 // 5: discovery
         "InsertComboString 1002 0 0: Receiver A", // 7: labels by index
-        "SendMessage 1002 0x014E 0",          //    select entry 0
-        "KsProperty Receiver A",              // 10: number of RC
+        "SendMessage 1002 0x014E 0",              //    select entry 0
+        "KsProperty Receiver A",                  // 10: number of RC
         "SetDlgItemText 1003 3",
         "SetDlgItemText 1016 0x00000000",
-        "CreateEvent auto",                   // 11: the IR event
-        "CreateEvent manual",                 //     and the capture thread's stop event
-        "BeginThread 0 0 0",                  // 12
-        "CheckRadioButton 1008 1009 1008",    // 13
+        "CreateEvent auto",                // 11: the IR event
+        "CreateEvent manual",              //     and the capture thread's stop event
+        "BeginThread 0 0 0",               // 12
+        "CheckRadioButton 1008 1009 1008", // 13
         "CheckRadioButton 1010 1011 1010",
-        "KsEvent Receiver A enable",          // 14: Start
+        "KsEvent Receiver A enable", // 14: Start
         "SetDlgItemText 1016 0x0",
         "SetDlgItemText 1017 Stop",
-        "LoadIcon 128 16x16",                 // 16: tray
+        "LoadIcon 128 16x16", // 16: tray
         "ShellNotifyIcon 0",
         "LoadMenu 130",
-        "SetWindowPos -2 0 0 0 0 0x0080",     // 17: hide
+        "SetWindowPos -2 0 0 0 0 0x0080", // 17: hide
         "ShowWindow 0",
     };
     EXPECT_EQ(atRest, expected);
@@ -153,11 +153,11 @@ TEST_F(StartupTest, WithoutADeviceTheProgramSaysSoAndEnds) {
     EXPECT_EQ(boxes[0].caption, "HandsetBridge");
     EXPECT_EQ(boxes[0].type, win::kMbIconHand | win::kMbOk);
 
-    EXPECT_EQ(Between(log, "CreateSystemDeviceEnum", "DestroyWindow"),
-              (Log{"CreateSystemDeviceEnum",
-                   "MessageBox No Device Filter found! | HandsetBridge | 16",
-                   "SetWindowPos -2 0 0 0 0 0x0080", "ShowWindow 0", "EndDialog 3",
-                   "ShellNotifyIcon 2", "DestroyWindow"}));
+    EXPECT_EQ(
+        Between(log, "CreateSystemDeviceEnum", "DestroyWindow"),
+        (Log{"CreateSystemDeviceEnum", "MessageBox No Device Filter found! | HandsetBridge | 16",
+             "SetWindowPos -2 0 0 0 0 0x0080", "ShowWindow 0", "EndDialog 3", "ShellNotifyIcon 2",
+             "DestroyWindow"}));
     for (const char* never : {"CreateEvent", "BeginThread", "KsProperty", "KsEvent",
                               "ShellNotifyIcon 0", "LoadMenu", "InsertComboString"}) {
         EXPECT_FALSE(ContainsPrefix(log, never)) << never;
@@ -225,8 +225,7 @@ TEST_F(StartupTest, SecondCopyIsTurnedAwaySilentlyAndALaterStartRuns) {
         ClickExit();
     });
     AfxWinMain(app);
-    EXPECT_EQ(second.log.Entries(),
-              (Log{"CreateMutex TV 2222(@_@)a owned", "CloseHandle mutex"}));
+    EXPECT_EQ(second.log.Entries(), (Log{"CreateMutex TV 2222(@_@)a owned", "CloseHandle mutex"}));
     EXPECT_TRUE(second.shell.MessageBoxes().empty());
 
     fakes::FakePlatform third(names);

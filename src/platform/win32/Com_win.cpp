@@ -15,6 +15,8 @@ public:
 
 } // namespace
 
-std::unique_ptr<platform::ICom> MakeCom() { return std::make_unique<Com>(); }
+std::unique_ptr<platform::ICom> MakeCom() {
+    return std::make_unique<Com>();
+}
 
 } // namespace hb::win32

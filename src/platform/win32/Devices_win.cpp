@@ -26,6 +26,8 @@ public:
 
 } // namespace
 
-std::unique_ptr<platform::IDevices> MakeDevices() { return std::make_unique<Devices>(); }
+std::unique_ptr<platform::IDevices> MakeDevices() {
+    return std::make_unique<Devices>();
+}
 
 } // namespace hb::win32

@@ -138,14 +138,16 @@ public:
 
     std::string GetModuleFileName() override {
         std::array<char, MAX_PATH> buffer{};
-        const DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(),
-                                                  static_cast<DWORD>(buffer.size()));
+        const DWORD length =
+            ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         return std::string(buffer.data(), length);
     }
 };
 
 } // namespace
 
-std::unique_ptr<platform::IKernel> MakeKernel() { return std::make_unique<Kernel>(); }
+std::unique_ptr<platform::IKernel> MakeKernel() {
+    return std::make_unique<Kernel>();
+}
 
 } // namespace hb::win32

@@ -58,6 +58,8 @@ static_assert(sizeof(NOTIFYICONDATAA) == 508);
 
 } // namespace
 
-std::unique_ptr<platform::IShell> MakeShell() { return std::make_unique<Shell>(); }
+std::unique_ptr<platform::IShell> MakeShell() {
+    return std::make_unique<Shell>();
+}
 
 } // namespace hb::win32

@@ -17,18 +17,30 @@
 
 namespace hb::win32 {
 
-inline HWND ToNative(Hwnd h) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(h)); }
-inline Hwnd FromNative(HWND h) { return Hwnd{reinterpret_cast<std::uintptr_t>(h)}; }
+inline HWND ToNative(Hwnd h) {
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(h));
+}
+inline Hwnd FromNative(HWND h) {
+    return Hwnd{reinterpret_cast<std::uintptr_t>(h)};
+}
 inline HICON ToNative(IconHandle h) {
     return reinterpret_cast<HICON>(static_cast<std::uintptr_t>(h));
 }
-inline IconHandle FromNative(HICON h) { return IconHandle{reinterpret_cast<std::uintptr_t>(h)}; }
+inline IconHandle FromNative(HICON h) {
+    return IconHandle{reinterpret_cast<std::uintptr_t>(h)};
+}
 inline HMENU ToNative(MenuHandle h) {
     return reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(h));
 }
-inline MenuHandle FromNative(HMENU h) { return MenuHandle{reinterpret_cast<std::uintptr_t>(h)}; }
-inline HDC ToNative(DcHandle h) { return reinterpret_cast<HDC>(static_cast<std::uintptr_t>(h)); }
-inline DcHandle FromNative(HDC h) { return DcHandle{reinterpret_cast<std::uintptr_t>(h)}; }
+inline MenuHandle FromNative(HMENU h) {
+    return MenuHandle{reinterpret_cast<std::uintptr_t>(h)};
+}
+inline HDC ToNative(DcHandle h) {
+    return reinterpret_cast<HDC>(static_cast<std::uintptr_t>(h));
+}
+inline DcHandle FromNative(HDC h) {
+    return DcHandle{reinterpret_cast<std::uintptr_t>(h)};
+}
 
 inline GUID ToNative(const Guid& g) {
     GUID out{};

@@ -17,8 +17,9 @@ class Win32Platform {
 public:
     Win32Platform()
         : m_window(MakeWindowHost()), m_shell(MakeShell()), m_kernel(MakeKernel()),
-          m_com(MakeCom()), m_devices(MakeDevices()),
-          m_platform{*m_window, *m_shell, *m_kernel, *m_com, *m_devices} {}
+          m_com(MakeCom()),
+          m_devices(MakeDevices()), m_platform{*m_window, *m_shell, *m_kernel, *m_com, *m_devices} {
+    }
 
     platform::Platform& Get() { return m_platform; }
 

@@ -25,7 +25,9 @@ struct DialogState {
 // The dialog being created on this thread, until its window exists.
 thread_local DialogState* t_creating = nullptr;
 
-DialogState* StateOf(HWND hwnd) { return static_cast<DialogState*>(::GetPropA(hwnd, kStateProperty)); }
+DialogState* StateOf(HWND hwnd) {
+    return static_cast<DialogState*>(::GetPropA(hwnd, kStateProperty));
+}
 
 LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     DialogState* state = StateOf(hwnd);
@@ -46,12 +48,11 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     if (t_creating != nullptr && StateOf(hwnd) == nullptr) {
         DialogState* state = std::exchange(t_creating, nullptr);
         ::SetPropA(hwnd, kStateProperty, state);
-        state->original = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
-            hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
+        state->original = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
         if (message == WM_INITDIALOG) {
             // The dialog had no earlier message: initialisation must still reach the sink.
-            return state->sink->WindowProc(FromNative(hwnd), message,
-                                           static_cast<WParam>(wParam),
+            return state->sink->WindowProc(FromNative(hwnd), message, static_cast<WParam>(wParam),
                                            static_cast<LParam>(lParam));
         }
     }
@@ -177,8 +178,8 @@ public:
         if (cx == 0 && cy == 0) {
             return FromNative(::LoadIconA(instance, MAKEINTRESOURCEA(resourceId)));
         }
-        return FromNative(static_cast<HICON>(::LoadImageA(
-            instance, MAKEINTRESOURCEA(resourceId), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR)));
+        return FromNative(static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(resourceId),
+                                                          IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR)));
     }
 
     bool SetTimer(Hwnd hwnd, std::uintptr_t id, unsigned milliseconds) override {
@@ -195,6 +196,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<platform::IWindowHost> MakeWindowHost() { return std::make_unique<WindowHost>(); }
+std::unique_ptr<platform::IWindowHost> MakeWindowHost() {
+    return std::make_unique<WindowHost>();
+}
 
 } // namespace hb::win32
