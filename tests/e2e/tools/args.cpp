@@ -1,0 +1,125 @@
+// Parsing of hbtool's options and numbers.
+#include "args.h"
+
+#include "common.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+
+namespace hbtool {
+
+namespace {
+
+constexpr std::int64_t kDefaultTimeoutMs = 10000;
+
+} // namespace
+
+std::optional<std::int64_t> parse_number(std::string_view text) {
+    const bool negative = text.starts_with('-');
+    if (negative) {
+        text.remove_prefix(1);
+    }
+    int base = 10;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        if (negative) {
+            return std::nullopt;
+        }
+        base = 16;
+        text.remove_prefix(2);
+    }
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    std::uint64_t magnitude = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+    if (error != std::errc{} || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    if (base == 16) {
+        return std::bit_cast<std::int64_t>(magnitude);
+    }
+    constexpr auto kMax = static_cast<std::uint64_t>(INT64_MAX);
+    if (magnitude > kMax + (negative ? 1U : 0U)) {
+        return std::nullopt;
+    }
+    return negative ? static_cast<std::int64_t>(0U - magnitude)
+                    : static_cast<std::int64_t>(magnitude);
+}
+
+Options::Options(int argc, const char* const* argv, int first,
+                 const std::vector<std::string_view>& allowed) {
+    for (int i = first; i < argc; i += 2) {
+        const std::string_view name = argv[i];
+        if (!name.starts_with("--") ||
+            std::find(allowed.begin(), allowed.end(), name.substr(2)) == allowed.end()) {
+            throw UsageError("unknown option " + std::string(name));
+        }
+        if (i + 1 >= argc) {
+            throw UsageError("option " + std::string(name) + " needs a value");
+        }
+        if (!values_.emplace(name.substr(2), argv[i + 1]).second) {
+            throw UsageError("option " + std::string(name) + " given twice");
+        }
+    }
+}
+
+bool Options::has(std::string_view name) const {
+    return values_.find(name) != values_.end();
+}
+
+std::optional<std::string> Options::optional_text(std::string_view name) const {
+    const auto found = values_.find(name);
+    if (found == values_.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+std::string Options::text(std::string_view name) const {
+    auto value = optional_text(name);
+    if (!value) {
+        throw UsageError("option --" + std::string(name) + " is required");
+    }
+    return *value;
+}
+
+std::int64_t Options::number(std::string_view name) const {
+    const auto value = parse_number(text(name));
+    if (!value) {
+        throw UsageError("option --" + std::string(name) + " needs a number");
+    }
+    return *value;
+}
+
+std::int64_t Options::number_or(std::string_view name, std::int64_t fallback) const {
+    return has(name) ? number(name) : fallback;
+}
+
+std::vector<int> Options::id_list(std::string_view name) const {
+    std::vector<int> ids;
+    const auto list = optional_text(name);
+    for (std::size_t start = 0; list && start <= list->size();) {
+        const std::size_t comma = std::min(list->find(',', start), list->size());
+        const std::string item = list->substr(start, comma - start);
+        const auto id = parse_number(item);
+        if (!id) {
+            throw UsageError("option --" + std::string(name) +
+                             " needs comma-separated numbers, not \"" + item + '"');
+        }
+        ids.push_back(normalised_id(*id));
+        start = comma + 1;
+    }
+    return ids;
+}
+
+std::chrono::milliseconds Options::timeout() const {
+    const std::int64_t value = number_or("timeout-ms", kDefaultTimeoutMs);
+    if (value < 0) {
+        throw UsageError("option --timeout-ms must not be negative");
+    }
+    return std::chrono::milliseconds(value);
+}
+
+} // namespace hbtool

@@ -1,0 +1,18 @@
+// hbtool's commands. Each prints key=value lines to stdout and returns the exit status
+// (kExitOk, kExitFailed; usage errors are thrown as UsageError).
+#pragma once
+
+#include "args.h"
+
+namespace hbtool {
+
+[[nodiscard]] int list_windows(const Options& options);
+[[nodiscard]] int find_dialog(const Options& options);
+[[nodiscard]] int texts(const Options& options);
+[[nodiscard]] int post(const Options& options);
+[[nodiscard]] int click(const Options& options);
+[[nodiscard]] int check_dialog(const Options& options);
+[[nodiscard]] int wait_msgbox(const Options& options);
+[[nodiscard]] int press_msgbox(const Options& options);
+
+} // namespace hbtool
