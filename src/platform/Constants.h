@@ -3,6 +3,8 @@
 // the Win32 backend can include one without the two colliding.
 #pragma once
 
+#include <cstdint>
+
 namespace hb::win {
 
 // Window messages.
@@ -70,6 +72,25 @@ inline constexpr unsigned kTpmRightAlign = 0x0008;
 
 // Power broadcasts.
 inline constexpr unsigned kPbtApmResumeAutomatic = 18;
+
+// Keyboard input.
+inline constexpr unsigned kMapVkVkToVsc = 0;
+inline constexpr std::uint32_t kKeyEventfExtendedKey = 0x0001;
+inline constexpr std::uint32_t kKeyEventfKeyUp = 0x0002;
+
+// Registry.
+inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
+inline constexpr long kErrorSuccess = 0;
+inline constexpr long kErrorFileNotFound = 2;
+inline constexpr long kErrorMoreData = 234;
+inline constexpr long kErrorInvalidHandle = 6;
+inline constexpr unsigned kErrorAlreadyExists = 183;
+inline constexpr unsigned kErrorNotAllAssigned = 1300;
+
+// Token access and privileges.
+inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x0020;
+inline constexpr std::uint32_t kTokenQuery = 0x0008;
+inline constexpr std::uint32_t kSePrivilegeEnabled = 0x00000002;
 
 // Thread priority.
 inline constexpr int kThreadPriorityNormal = 0;

@@ -157,6 +157,87 @@ public:
     virtual void CoUninitialize() = 0;
 };
 
+// Synthesized keyboard input.
+class IKeyboard {
+public:
+    virtual ~IKeyboard() = default;
+    virtual unsigned MapVirtualKey(unsigned code, unsigned mapType) = 0;
+    virtual void KeybdEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+                            std::uintptr_t extraInfo) = 0;
+};
+
+enum class RegistryRoot { LocalMachine };
+enum class RegistryKey : std::uintptr_t {};
+
+// Registry reads. Results are Win32 error codes (0 is success).
+class IRegistry {
+public:
+    virtual ~IRegistry() = default;
+    virtual long RegOpenKeyEx(RegistryRoot root, const std::string& subKey, std::uint32_t access,
+                              RegistryKey& key) = 0;
+    // Reads at most `size` bytes into data; size is the buffer's size in and the value's size
+    // out (also when the buffer is too small, with ERROR_MORE_DATA).
+    virtual long RegQueryValueEx(RegistryKey key, const std::string& valueName, std::uint8_t* data,
+                                 std::uint32_t& size) = 0;
+    virtual long RegCloseKey(RegistryKey key) = 0;
+};
+
+// INI-file reads through the profile functions.
+class IProfile {
+public:
+    virtual ~IProfile() = default;
+    virtual int GetPrivateProfileInt(const std::string& section, const std::string& key,
+                                     int defaultValue, const std::string& path) = 0;
+    // At most bufferSize - 1 characters of the value; the default when the key is missing.
+    virtual std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                                const std::string& defaultValue,
+                                                std::uint32_t bufferSize,
+                                                const std::string& path) = 0;
+};
+
+// Other programs: finding their windows and starting them.
+class IProcess {
+public:
+    virtual ~IProcess() = default;
+    // A top-level window with this exact title, any class.
+    virtual Hwnd FindWindow(const std::string& title) = 0;
+    virtual bool SetForegroundWindow(Hwnd hwnd) = 0;
+    virtual Hwnd SetFocus(Hwnd hwnd) = 0;
+    virtual unsigned WinExec(const std::string& commandLine, int show) = 0;
+};
+
+struct Luid {
+    std::uint32_t lowPart = 0;
+    std::int32_t highPart = 0;
+    friend bool operator==(const Luid&, const Luid&) = default;
+};
+
+class IAccessToken {
+public:
+    virtual ~IAccessToken() = default;
+    // One privilege with the given attributes; no previous state is asked for.
+    virtual bool AdjustTokenPrivileges(bool disableAll, const Luid& privilege,
+                                       std::uint32_t attributes) = 0;
+};
+
+// The current process's privileges and power requests.
+class IPower {
+public:
+    virtual ~IPower() = default;
+    // The current process's token; null when it can't be opened.
+    virtual std::unique_ptr<IAccessToken> OpenProcessToken(std::uint32_t desiredAccess) = 0;
+    virtual bool LookupPrivilegeValue(const std::string& name, Luid& luid) = 0;
+    virtual std::uint32_t GetLastError() = 0;
+    virtual bool SetSystemPowerState(bool suspend, bool force) = 0;
+};
+
+// The ANSI code page in use.
+class ICodePage {
+public:
+    virtual ~ICodePage() = default;
+    virtual bool IsDbcsLeadByte(std::uint8_t byte) = 0;
+};
+
 // Everything the program reaches the OS through.
 struct Platform {
     IWindowHost& window;
@@ -164,6 +245,12 @@ struct Platform {
     IKernel& kernel;
     ICom& com;
     IDevices& devices;
+    IKeyboard& keyboard;
+    IRegistry& registry;
+    IProfile& profile;
+    IProcess& process;
+    IPower& power;
+    ICodePage& codePage;
 };
 
 } // namespace hb::platform

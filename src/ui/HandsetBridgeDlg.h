@@ -3,6 +3,7 @@
 // actions/, ui/).
 #pragma once
 
+#include "actions/Tokenizer.h"
 #include "framework/ComboBox.h"
 #include "framework/Dialog.h"
 #include "framework/Menu.h"
@@ -23,6 +24,9 @@ namespace hb {
 
 // Callback message of the tray icon.
 inline constexpr unsigned WM_TRAYNOTIFY = win::kWmUser + 1;
+
+// The one power request the program makes: hibernation, by force.
+inline constexpr int kPowerHibernate = 4;
 
 // How long tear-down waits for the capture thread to reach a safe point.
 inline constexpr std::chrono::milliseconds kCaptureStopTimeout{2000};
@@ -79,6 +83,12 @@ public:
     // Key map.
     int LoadKeyMap(bool bMessenger);
 
+    // Special actions. PerformSpecialAction runs the first of TV, MSN and Sleep that the
+    // tokens name and says whether one ran.
+    bool PerformSpecialAction(const actions::FunctionTokens& tokens);
+    bool LaunchMessenger();
+    bool PowerControl(int kind);
+
     // Tray and exit paths.
     void AddTrayIcon();
     LResult OnTrayNotify(WParam wParam, LParam lParam);
@@ -107,6 +117,7 @@ private:
     void StopCaptureThread();
 
     std::mutex m_filterLock;
+    std::mutex m_keyMapLock; // m_nButtonCount and both tables
     std::unique_ptr<platform::IEvent> m_hStopEvent;
 };
 

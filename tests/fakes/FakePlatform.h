@@ -2,7 +2,10 @@
 #pragma once
 
 #include "tests/fakes/FakeDevices.h"
+#include "tests/fakes/FakeInput.h"
 #include "tests/fakes/FakeKernel.h"
+#include "tests/fakes/FakeProcess.h"
+#include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeWindowHost.h"
 
@@ -11,7 +14,8 @@ namespace hb::fakes {
 class FakePlatform {
 public:
     explicit FakePlatform(FakeNamedObjects& names)
-        : kernel(log, names), platform{window, shell, kernel, com, devices} {}
+        : kernel(log, names), platform{window,   shell,   kernel,  com,   devices, keyboard,
+                                       registry, profile, process, power, codePage} {}
     FakePlatform() : FakePlatform(m_ownNames) {}
 
     CallLog log;
@@ -20,6 +24,12 @@ public:
     FakeKernel kernel;
     FakeCom com{log};
     FakeDevices devices{log};
+    FakeKeyboard keyboard{log};
+    FakeRegistry registry{log};
+    FakeProfile profile{log};
+    FakeProcess process{log};
+    FakePower power{log};
+    FakeCodePage codePage;
     platform::Platform platform;
 
 private:

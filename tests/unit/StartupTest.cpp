@@ -47,6 +47,8 @@ protected:
 
 TEST_F(StartupTest, CompleteStartRunsEveryStepInOrder) {
     AddReceiver("Receiver A");
+    os.registry.SetString("software\\Quorvant\\V5120remote", "V5120remote", "C:\\HB\\");
+    os.profile.Set("C:\\HB\\keymap.ini", "TotalButton", "Count", "1");
     Log atRest;
     os.window.Script([&] {
         atRest = os.log.Entries();
@@ -83,6 +85,14 @@ TEST_F(StartupTest, CompleteStartRunsEveryStepInOrder) {
         "KsEvent Receiver A enable", // 14: Start
         "SetDlgItemText 1016 0x0",
         "SetDlgItemText 1017 Stop",
+        "RegOpenKeyEx software\\Quorvant\\V5120remote 1", // 15: the normal key map
+        "RegQueryValueEx V5120remote 256",
+        "RegCloseKey",
+        "SetDlgItemText 1022 C:\\HB\\keymap.ini",
+        "GetPrivateProfileInt TotalButton Count",
+        "GetPrivateProfileInt BoardAdress Adress",
+        "GetPrivateProfileString Button 1",
+        "GetPrivateProfileString FunctionMap 1",
         "LoadIcon 128 16x16", // 16: tray
         "ShellNotifyIcon 0",
         "LoadMenu 130",
