@@ -38,7 +38,11 @@ void CDialog::EndDialog(int result) {
 }
 
 LResult CDialog::WindowProc(Hwnd hwnd, unsigned message, WParam wParam, LParam lParam) {
-    m_hWnd = hwnd;
+    // Set by the window's first message, before any other thread can look at it, and not
+    // written again while the window lives.
+    if (m_hWnd == kNoWindow) {
+        m_hWnd = hwnd;
+    }
     return CWnd::WindowProc(message, wParam, lParam);
 }
 

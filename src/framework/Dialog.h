@@ -18,7 +18,8 @@ public:
 // Binds a control of the dialog to a member object the first time it is exchanged.
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
 
-class CDialog : public CWnd, private platform::IWindowSink {
+// The dialog is the sink of its own window's messages.
+class CDialog : public CWnd, public platform::IWindowSink {
 public:
     CDialog(platform::Platform& os, int templateId) : CWnd(os), m_templateId(templateId) {}
 

@@ -3,6 +3,7 @@
 // actions/, ui/).
 #pragma once
 
+#include "actions/KeyChords.h"
 #include "actions/Tokenizer.h"
 #include "framework/ComboBox.h"
 #include "framework/Dialog.h"
@@ -17,6 +18,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,13 @@ inline constexpr unsigned WM_TRAYNOTIFY = win::kWmUser + 1;
 
 // The one power request the program makes: hibernation, by force.
 inline constexpr int kPowerHibernate = 4;
+
+// Window timers of the controller.
+inline constexpr std::uintptr_t kTimerRepeatGuard = 0;
+inline constexpr std::uintptr_t kTimerMultiTap = 1;
+inline constexpr std::uintptr_t kTimerResume = 2;
+inline constexpr unsigned kGuardNormalMilliseconds = 200;
+inline constexpr unsigned kGuardMessengerMilliseconds = 150;
 
 // How long tear-down waits for the capture thread to reach a safe point.
 inline constexpr std::chrono::milliseconds kCaptureStopTimeout{2000};
@@ -83,6 +92,16 @@ public:
     // Key map.
     int LoadKeyMap(bool bMessenger);
 
+    // Dispatch of a received code string, and the two interpreters.
+    void DispatchNormalCode(std::string codeString);
+    void DispatchMessengerCode(std::string codeString);
+    void InterpretFunction(std::string function);
+    void InterpretFunctionMSN(std::string function);
+
+    // Multi-tap letter entry.
+    void TapGroupLetter(int group);
+    void CommitTapLetter();
+
     // Special actions. PerformSpecialAction runs the first of TV, MSN and Sleep that the
     // tokens name and says whether one ran.
     bool PerformSpecialAction(const actions::FunctionTokens& tokens);
@@ -114,10 +133,16 @@ private:
     // The filter requests go to, with a reference of the caller's own.
     [[nodiscard]] ComPtr<platform::IFilterPort> SelectedFilter();
     void StartCaptureThread();
+    void DispatchCode(const std::string& codeString, bool messenger);
+    // The function string of the first button whose code string equals codeString.
+    [[nodiscard]] std::optional<std::string> FindButtonFunction(const std::string& codeString);
+    actions::FunctionTokens Tokenize(std::string& function, actions::TokenizerMode mode);
+    void SendStrokes(const std::vector<actions::KeyStroke>& strokes);
     void StopCaptureThread();
 
     std::mutex m_filterLock;
     std::mutex m_keyMapLock; // m_nButtonCount and both tables
+    std::mutex m_tapLock;    // the multi-tap members, changed by both threads
     std::unique_ptr<platform::IEvent> m_hStopEvent;
 };
 

@@ -3,7 +3,18 @@
 
 namespace hb {
 
-void CHandsetBridgeDlg::OnTimer(std::uintptr_t) {
+void CHandsetBridgeDlg::OnTimer(std::uintptr_t nIDEvent) {
+    switch (nIDEvent) {
+    case kTimerRepeatGuard:
+        KillTimer(kTimerRepeatGuard);
+        m_bRepeatGuard = 0;
+        break;
+    case kTimerMultiTap:
+        CommitTapLetter();
+        break;
+    default:
+        break;
+    }
     Default();
 }
 

@@ -34,6 +34,10 @@ public:
     // Test controls ------------------------------------------------------------------------
     // Messages the modal loop delivers, in order, once the dialog is initialised.
     void Script(std::function<void()> step) { m_script.push_back(std::move(step)); }
+    // Routes the dialog window's messages to a sink without a modal run, for tests that drive
+    // a controller's operations directly.
+    void Attach(platform::IWindowSink& sink) { m_sink = &sink; }
+    void Detach() { m_sink = nullptr; }
     // Delivers a message to the dialog's window procedure now.
     LResult Deliver(unsigned message, WParam wParam = 0, LParam lParam = 0);
     // Advances the manual clock and fires every timer that comes due, in time order.

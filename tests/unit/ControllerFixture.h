@@ -24,6 +24,12 @@ protected:
     fakes::FakePlatform os;
     CHandsetBridgeDlg dlg{os.platform};
 
+    ControllerTest() {
+        dlg.m_hWnd = fakes::kFakeDialog; // as if created, before any thread looks at it
+        os.window.Attach(dlg);
+    }
+    ~ControllerTest() override { os.window.Detach(); }
+
     void SetInstallFolder(const std::string& folder = kInstallFolder) {
         os.registry.SetString(kInstallKey, "V5120remote", folder);
     }
