@@ -48,7 +48,7 @@ std::string AfxAppName() {
 int AfxMessageBox(const std::string& text, unsigned type) {
     CWinApp* app = AfxGetApp();
     if (app == nullptr) {
-        return 0;
+        return 0; // no application, no platform to show it with
     }
     const Hwnd owner = app->m_pMainWnd != nullptr ? app->m_pMainWnd->m_hWnd : kNoWindow;
     return app->Os().shell.MessageBox(owner, text, app->AppName(), type);

@@ -39,6 +39,8 @@ inline constexpr unsigned kGuardMessengerMilliseconds = 150;
 
 // How long tear-down waits for the capture thread to reach a safe point.
 inline constexpr std::chrono::milliseconds kCaptureStopTimeout{2000};
+// How long the capture thread pauses after a failed wait.
+inline constexpr std::chrono::milliseconds kWaitFailurePause{100};
 
 class CHandsetBridgeDlg : public CDialog {
 public:

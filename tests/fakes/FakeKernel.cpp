@@ -93,8 +93,8 @@ std::unique_ptr<platform::IEvent> FakeKernel::CreateEvent(bool manualReset, bool
 
 platform::WaitResult FakeKernel::WaitForAny(std::span<platform::IEvent* const> events,
                                             std::chrono::milliseconds timeout) {
-    if (failWaits) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (failNextWaits > 0) {
+        --failNextWaits;
         return {platform::WaitStatus::Failed, 0};
     }
     std::unique_lock lock(FakeEvent::Mutex());

@@ -54,8 +54,8 @@ public:
     std::string modulePath = "C:\\Program Files\\Handset Bridge\\HandsetBridge.exe";
     bool failEventCreation = false;
     bool failThreadCreation = false;
-    // Makes every wait fail, as a wait on a broken handle does.
-    bool failWaits = false;
+    // Makes the next waits fail, as a wait on a broken handle does.
+    std::atomic<int> failNextWaits{0};
 
     [[nodiscard]] int RunningThreads() const { return m_running.load(); }
     [[nodiscard]] int TerminatedThreads() const { return m_terminated.load(); }

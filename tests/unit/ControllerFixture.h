@@ -2,6 +2,7 @@
 // directly, as the window's thread or the capture thread would.
 #pragma once
 
+#include "framework/WinApp.h"
 #include "tests/fakes/FakePlatform.h"
 #include "ui/HandsetBridgeDlg.h"
 
@@ -22,10 +23,12 @@ inline constexpr char kMessengerKey[] =
 class ControllerTest : public ::testing::Test {
 protected:
     fakes::FakePlatform os;
+    CWinApp app{os.platform}; // message boxes are the application's
     CHandsetBridgeDlg dlg{os.platform};
 
     ControllerTest() {
         dlg.m_hWnd = fakes::kFakeDialog; // as if created, before any thread looks at it
+        app.m_pMainWnd = &dlg;
         os.window.Attach(dlg);
     }
     ~ControllerTest() override { os.window.Detach(); }

@@ -9,12 +9,6 @@
 
 namespace hbtool {
 
-namespace {
-
-constexpr std::int64_t kDefaultTimeoutMs = 10000;
-
-} // namespace
-
 std::optional<std::int64_t> parse_number(std::string_view text) {
     const bool negative = text.starts_with('-');
     if (negative) {
@@ -97,25 +91,33 @@ std::int64_t Options::number_or(std::string_view name, std::int64_t fallback) co
     return has(name) ? number(name) : fallback;
 }
 
-std::vector<int> Options::id_list(std::string_view name) const {
-    std::vector<int> ids;
+std::vector<std::int64_t> Options::number_list(std::string_view name) const {
+    std::vector<std::int64_t> numbers;
     const auto list = optional_text(name);
     for (std::size_t start = 0; list && start <= list->size();) {
         const std::size_t comma = std::min(list->find(',', start), list->size());
         const std::string item = list->substr(start, comma - start);
-        const auto id = parse_number(item);
-        if (!id) {
+        const auto number = parse_number(item);
+        if (!number) {
             throw UsageError("option --" + std::string(name) +
                              " needs comma-separated numbers, not \"" + item + '"');
         }
-        ids.push_back(normalised_id(*id));
+        numbers.push_back(*number);
         start = comma + 1;
+    }
+    return numbers;
+}
+
+std::vector<int> Options::id_list(std::string_view name) const {
+    std::vector<int> ids;
+    for (const std::int64_t id : number_list(name)) {
+        ids.push_back(normalised_id(id));
     }
     return ids;
 }
 
-std::chrono::milliseconds Options::timeout() const {
-    const std::int64_t value = number_or("timeout-ms", kDefaultTimeoutMs);
+std::chrono::milliseconds Options::timeout(std::chrono::milliseconds fallback) const {
+    const std::int64_t value = number_or("timeout-ms", fallback.count());
     if (value < 0) {
         throw UsageError("option --timeout-ms must not be negative");
     }

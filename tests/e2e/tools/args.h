@@ -25,11 +25,15 @@ public:
     [[nodiscard]] std::optional<std::string> optional_text(std::string_view name) const;
     [[nodiscard]] std::int64_t number(std::string_view name) const; // required
     [[nodiscard]] std::int64_t number_or(std::string_view name, std::int64_t fallback) const;
+    // Comma-separated numbers; empty when not given.
+    [[nodiscard]] std::vector<std::int64_t> number_list(std::string_view name) const;
     // Comma-separated control identifiers, normalised (65535 reads -1); empty when not given.
     [[nodiscard]] std::vector<int> id_list(std::string_view name) const;
 
-    // --timeout-ms, default ten seconds; negative values are a usage error.
-    [[nodiscard]] std::chrono::milliseconds timeout() const;
+    // --timeout-ms, default ten seconds unless the command says otherwise; negative values are a
+    // usage error.
+    [[nodiscard]] std::chrono::milliseconds
+    timeout(std::chrono::milliseconds fallback = std::chrono::seconds(10)) const;
 
 private:
     std::map<std::string, std::string, std::less<>> values_;

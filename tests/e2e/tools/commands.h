@@ -14,5 +14,10 @@ namespace hbtool {
 [[nodiscard]] int check_dialog(const Options& options);
 [[nodiscard]] int wait_msgbox(const Options& options);
 [[nodiscard]] int press_msgbox(const Options& options);
+[[nodiscard]] int record_keys(const Options& options);
+[[nodiscard]] int send_keys(const Options& options);
+[[nodiscard]] int map_virtual_keys(const Options& options);
+[[nodiscard]] int window_text(const Options& options);
+[[nodiscard]] int foreground(const Options& options);
 
 } // namespace hbtool

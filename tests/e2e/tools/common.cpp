@@ -114,6 +114,12 @@ std::optional<std::wstring> text_of(HWND window) {
     return std::wstring(buffer.data(), std::min<std::size_t>(copied, length));
 }
 
+std::string title_of(HWND window) {
+    wchar_t title[512] = {};
+    const int length = GetWindowTextW(window, title, static_cast<int>(std::size(title)));
+    return to_utf8({title, static_cast<std::size_t>(length > 0 ? length : 0)});
+}
+
 DWORD style_of(HWND window) {
     return static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
 }

@@ -51,6 +51,10 @@ void print_line(std::string_view line);
 // asked with a time-out so that a hung target cannot block the tool. Empty on failure.
 [[nodiscard]] std::optional<std::wstring> text_of(HWND window);
 
+// A top-level window's title, UTF-8. GetWindowText, not WM_GETTEXT: for top-level windows it
+// reads the title the system keeps and never waits for the window's thread.
+[[nodiscard]] std::string title_of(HWND window);
+
 [[nodiscard]] DWORD style_of(HWND window);
 [[nodiscard]] DWORD exstyle_of(HWND window);
 

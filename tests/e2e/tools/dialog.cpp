@@ -14,14 +14,6 @@ HWND main_dialog(const Options& options) {
     return wait_for_main_dialog(options.text("exe"), options.timeout());
 }
 
-// GetWindowText, not WM_GETTEXT: for top-level windows it reads the title the system keeps and
-// never waits for the window's thread.
-std::string title_of(HWND window) {
-    wchar_t title[512] = {};
-    const int length = GetWindowTextW(window, title, static_cast<int>(std::size(title)));
-    return to_utf8({title, static_cast<std::size_t>(length > 0 ? length : 0)});
-}
-
 int post_to(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     if (!PostMessageW(dialog, message, wparam, lparam)) {
         print("error", "PostMessage failed with error " + std::to_string(GetLastError()));

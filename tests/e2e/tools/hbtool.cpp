@@ -2,7 +2,9 @@
 //
 // It finds the program's windows by the image name of their process, reads the status panel and
 // the message boxes, and posts messages and clicks, never sending anything that could block on
-// the program. Output goes to stdout as key=value lines (LF line ends, also under Wine).
+// the program. It also records the keys that reach the desktop, types a few itself, and reads
+// the foreground window and the text of other programs' windows (Notepad). Output goes to stdout
+// as key=value lines (LF line ends, also under Wine).
 // Exit status: 0 success, 1 failure or time-out, 2 usage error.
 #include "args.h"
 #include "commands.h"
@@ -36,10 +38,15 @@ const Command kCommands[] = {
     {"click", hbtool::click, {"exe", "id", "timeout-ms"}},
     {"wait-msgbox", hbtool::wait_msgbox, {"exe", "timeout-ms"}},
     {"press-msgbox", hbtool::press_msgbox, {"exe", "button", "timeout-ms"}},
+    {"record-keys", hbtool::record_keys, {"out", "stop-file", "timeout-ms"}},
+    {"send-keys", hbtool::send_keys, {"vk"}},
+    {"mapvk", hbtool::map_virtual_keys, {"vk"}},
+    {"window-text", hbtool::window_text, {"class", "child-class", "timeout-ms"}},
+    {"foreground", hbtool::foreground, {"class", "timeout-ms"}},
 };
 
 constexpr std::string_view kUsage =
-    "hbtool COMMAND --exe NAME [options]   (numbers: decimal or 0x hex)\n"
+    "hbtool COMMAND [options]   (numbers: decimal or 0x hex)\n"
     "  list-windows  --exe NAME\n"
     "  find-dialog   --exe NAME [--timeout-ms N]\n"
     "  check-dialog  --exe NAME --expect FILE [--timeout-ms N] [--ignore-text-ids ID,...]\n"
@@ -48,7 +55,12 @@ constexpr std::string_view kUsage =
     "  post          --exe NAME --msg N [--wparam N] [--lparam N] [--timeout-ms N]\n"
     "  click         --exe NAME --id N [--timeout-ms N]\n"
     "  wait-msgbox   --exe NAME [--timeout-ms N]\n"
-    "  press-msgbox  --exe NAME [--button TEXT] [--timeout-ms N]\n";
+    "  press-msgbox  --exe NAME [--button TEXT] [--timeout-ms N]\n"
+    "  record-keys   --out FILE [--stop-file FILE] [--timeout-ms N]   (default 60000)\n"
+    "  send-keys     --vk VK,VK,...\n"
+    "  mapvk         --vk VK,VK,...\n"
+    "  window-text   --class CLASS [--child-class CLASS] [--timeout-ms N]\n"
+    "  foreground    [--class CLASS [--timeout-ms N]]\n";
 
 int run(const std::vector<std::string>& args) {
     if (args.size() < 2) {
