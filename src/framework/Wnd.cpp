@@ -88,6 +88,10 @@ Rect CWnd::GetClientRect() {
     return m_os.window.GetClientRect(m_hWnd);
 }
 
+Rect CWnd::GetWindowRect() {
+    return m_os.window.GetWindowRect(m_hWnd);
+}
+
 bool CWnd::SetTimer(std::uintptr_t id, unsigned milliseconds) {
     return m_os.window.SetTimer(m_hWnd, id, milliseconds);
 }

@@ -35,6 +35,7 @@ public:
     bool ShowWindow(int command);
     [[nodiscard]] bool IsIconic();
     [[nodiscard]] Rect GetClientRect();
+    [[nodiscard]] Rect GetWindowRect();
     bool SetTimer(std::uintptr_t id, unsigned milliseconds);
     bool KillTimer(std::uintptr_t id);
     int MessageBox(const std::string& text, const std::string& caption, unsigned type);

@@ -62,6 +62,8 @@ public:
                               unsigned flags) = 0;
     virtual bool ShowWindow(Hwnd hwnd, int command) = 0;
     virtual bool IsIconic(Hwnd hwnd) = 0;
+    // The window's rectangle in screen coordinates.
+    virtual Rect GetWindowRect(Hwnd hwnd) = 0;
     virtual Rect GetClientRect(Hwnd hwnd) = 0;
     virtual int GetSystemMetrics(int index) = 0;
 

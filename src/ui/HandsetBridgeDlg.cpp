@@ -65,6 +65,7 @@ bool CHandsetBridgeDlg::OnInitDialog() {
 
     static_cast<void>(receiver::FindFilterByName(Os(), receiver::kReceiverCategory, m_devices));
 
+    m_rcPanel = GetWindowRect();
     const auto hide = [this] {
         SetWindowPos(win::kHwndNoTopMost, 0, 0, 0, 0, win::kSwpHideWindow);
         ShowWindow(win::kSwHide);

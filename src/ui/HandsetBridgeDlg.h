@@ -24,6 +24,9 @@
 
 namespace hb {
 
+// Automatic resumes from sleep since the process started.
+extern std::int32_t g_nResumeCount;
+
 // Callback message of the tray icon.
 inline constexpr unsigned WM_TRAYNOTIFY = win::kWmUser + 1;
 
@@ -36,6 +39,7 @@ inline constexpr std::uintptr_t kTimerMultiTap = 1;
 inline constexpr std::uintptr_t kTimerResume = 2;
 inline constexpr unsigned kGuardNormalMilliseconds = 200;
 inline constexpr unsigned kGuardMessengerMilliseconds = 150;
+inline constexpr unsigned kResumeRestartMilliseconds = 1000;
 
 // How long tear-down waits for the capture thread to reach a safe point.
 inline constexpr std::chrono::milliseconds kCaptureStopTimeout{2000};
@@ -146,6 +150,8 @@ private:
     std::mutex m_keyMapLock; // m_nButtonCount and both tables
     std::mutex m_tapLock;    // the multi-tap members, changed by both threads
     std::unique_ptr<platform::IEvent> m_hStopEvent;
+    // Where the panel was before start-up hid it, to show it there again.
+    Rect m_rcPanel{};
 };
 
 } // namespace hb

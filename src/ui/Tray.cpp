@@ -28,6 +28,9 @@ void CHandsetBridgeDlg::AddTrayIcon() {
 LResult CHandsetBridgeDlg::OnTrayNotify(WParam, LParam lParam) {
     switch (static_cast<unsigned>(lParam)) {
     case win::kWmLButtonDblClk:
+        // Start-up left the panel with no size at all: show it where and as large as it was.
+        SetWindowPos(kNoWindow, m_rcPanel.left, m_rcPanel.top, m_rcPanel.right - m_rcPanel.left,
+                     m_rcPanel.bottom - m_rcPanel.top, win::kSwpNoZOrder);
         ShowWindow(win::kSwShow);
         break;
     case win::kWmRButtonUp: {

@@ -12,12 +12,14 @@
 namespace hb::fakes {
 
 class FakePlatform {
-public:
-    explicit FakePlatform(FakeNamedObjects& names)
-        : kernel(log, names), platform{window,   shell,   kernel,  com,   devices, keyboard,
-                                       registry, profile, process, power, codePage} {}
-    FakePlatform() : FakePlatform(m_ownNames) {}
+    FakeNamedObjects m_ownNames; // unless the named objects are shared with another "copy"
 
+public:
+    FakePlatform() : FakePlatform(nullptr) {}
+    // Two platforms sharing named objects are two copies of the program on one machine.
+    explicit FakePlatform(FakeNamedObjects& shared) : FakePlatform(&shared) {}
+
+    FakeNamedObjects& names;
     CallLog log;
     FakeWindowHost window{log};
     FakeShell shell{log};
@@ -33,7 +35,10 @@ public:
     platform::Platform platform;
 
 private:
-    FakeNamedObjects m_ownNames; // used by the default constructor only
+    explicit FakePlatform(FakeNamedObjects* shared)
+        : names(shared != nullptr ? *shared : m_ownNames),
+          kernel(log, names), platform{window,   shell,   kernel,  com,   devices, keyboard,
+                                       registry, profile, process, power, codePage} {}
 };
 
 } // namespace hb::fakes

@@ -71,6 +71,7 @@ public:
                       unsigned flags) override;
     bool ShowWindow(Hwnd hwnd, int command) override;
     bool IsIconic(Hwnd hwnd) override;
+    Rect GetWindowRect(Hwnd) override { return m_rect; }
     Rect GetClientRect(Hwnd hwnd) override;
     int GetSystemMetrics(int index) override;
     DcHandle BeginPaint(Hwnd hwnd) override;

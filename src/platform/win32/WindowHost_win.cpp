@@ -154,6 +154,12 @@ public:
 
     bool IsIconic(Hwnd hwnd) override { return ::IsIconic(ToNative(hwnd)) != FALSE; }
 
+    Rect GetWindowRect(Hwnd hwnd) override {
+        RECT rect{};
+        ::GetWindowRect(ToNative(hwnd), &rect);
+        return {rect.left, rect.top, rect.right, rect.bottom};
+    }
+
     Rect GetClientRect(Hwnd hwnd) override {
         RECT rect{};
         ::GetClientRect(ToNative(hwnd), &rect);
