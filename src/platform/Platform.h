@@ -74,6 +74,8 @@ public:
     // Loads an icon resource of this executable: at the system's standard icon size when cx and
     // cy are 0 (LoadIconA), else at the given size with default colours (LoadImageA).
     virtual IconHandle LoadIcon(int resourceId, int cx, int cy) = 0;
+    // Frees an icon loaded at an explicit size (the system-sized one is shared).
+    virtual bool DestroyIcon(IconHandle icon) = 0;
 
     virtual bool SetTimer(Hwnd hwnd, std::uintptr_t id, unsigned milliseconds) = 0;
     virtual bool KillTimer(Hwnd hwnd, std::uintptr_t id) = 0;

@@ -26,6 +26,9 @@ CHandsetBridgeDlg::~CHandsetBridgeDlg() {
     // initialised, since uninitialising may unload the servers that implement them.
     m_devices.clear();
     Os().com.CoUninitialize();
+    if (m_nid.hIcon != IconHandle{}) {
+        Os().window.DestroyIcon(m_nid.hIcon);
+    }
 }
 
 const MessageMap* CHandsetBridgeDlg::GetMessageMap() const {

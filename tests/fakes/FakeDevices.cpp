@@ -173,19 +173,29 @@ HResult FakeDriver::NextResult() {
     return hr;
 }
 
+const DriverRequest& FakeDriver::Journalize(DriverRequest::Kind kind, const void* head,
+                                            std::uint32_t headLength, const void* data,
+                                            std::uint32_t dataLength) {
+    DriverRequest entry;
+    entry.kind = kind;
+    if (head != nullptr) {
+        receiver::KsIdentifier identifier{};
+        std::memcpy(&identifier, head, sizeof identifier);
+        entry.head = identifier;
+    }
+    entry.headLength = headLength;
+    entry.request = Bytes(head, headLength);
+    entry.data = Bytes(data, dataLength);
+    entry.dataLength = dataLength;
+    m_journal.push_back(std::move(entry));
+    return m_journal.back();
+}
+
 HResult FakeDriver::KsProperty(void* property, std::uint32_t propertyLength, void* data,
                                std::uint32_t dataLength, std::uint32_t* bytesReturned) {
     std::scoped_lock lock(m_mutex);
-    DriverRequest entry;
-    entry.kind = DriverRequest::Kind::Property;
-    receiver::KsIdentifier head{};
-    std::memcpy(&head, property, sizeof head);
-    entry.head = head;
-    entry.headLength = propertyLength;
-    entry.request = Bytes(property, propertyLength);
-    entry.data = Bytes(data, dataLength);
-    entry.dataLength = dataLength;
-    m_journal.push_back(entry);
+    const receiver::KsIdentifier head =
+        *Journalize(DriverRequest::Kind::Property, property, propertyLength, data, dataLength).head;
     m_log.Add("KsProperty " + m_name);
 
     const HResult hr = NextResult();
@@ -211,18 +221,7 @@ HResult FakeDriver::KsProperty(void* property, std::uint32_t propertyLength, voi
 HResult FakeDriver::KsEvent(void* event, std::uint32_t eventLength, void* data,
                             std::uint32_t dataLength, std::uint32_t* bytesReturned) {
     std::scoped_lock lock(m_mutex);
-    DriverRequest entry;
-    entry.kind = DriverRequest::Kind::Event;
-    if (event != nullptr) {
-        receiver::KsIdentifier head{};
-        std::memcpy(&head, event, sizeof head);
-        entry.head = head;
-    }
-    entry.headLength = eventLength;
-    entry.request = Bytes(event, eventLength);
-    entry.data = Bytes(data, dataLength);
-    entry.dataLength = dataLength;
-    m_journal.push_back(entry);
+    Journalize(DriverRequest::Kind::Event, event, eventLength, data, dataLength);
     m_log.Add(std::string("KsEvent ") + m_name + (event == nullptr ? " disable" : " enable"));
 
     const HResult hr = NextResult();

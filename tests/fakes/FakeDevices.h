@@ -51,6 +51,10 @@ public:
 
 private:
     HResult NextResult();
+    // Appends the request to the journal, byte for byte; the caller holds m_mutex.
+    const DriverRequest& Journalize(DriverRequest::Kind kind, const void* head,
+                                    std::uint32_t headLength, const void* data,
+                                    std::uint32_t dataLength);
 
     CallLog& m_log;
     std::string m_name;

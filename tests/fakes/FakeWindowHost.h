@@ -78,6 +78,10 @@ public:
     void EndPaint(Hwnd hwnd, DcHandle dc) override;
     bool DrawIcon(DcHandle dc, int x, int y, IconHandle icon) override;
     IconHandle LoadIcon(int resourceId, int cx, int cy) override;
+    bool DestroyIcon(IconHandle icon) override {
+        m_log.Add("DestroyIcon " + std::to_string(static_cast<std::uintptr_t>(icon)));
+        return true;
+    }
     bool SetTimer(Hwnd hwnd, std::uintptr_t id, unsigned milliseconds) override;
     bool KillTimer(Hwnd hwnd, std::uintptr_t id) override;
 

@@ -215,7 +215,7 @@ TEST_F(StartupTest, TearDownStopsTheCaptureThreadAndReleasesDevicesBeforeCom) {
     const Log log = os.log.Entries();
     EXPECT_EQ(Between(log, "DestroyWindow", "DestroyMenu"),
               (Log{"DestroyWindow", "ReleaseMutex", "CloseHandle mutex", "thread ended",
-                   "CoUninitialize", "DestroyMenu"}));
+                   "CoUninitialize", "DestroyIcon 128016", "DestroyMenu"}));
     EXPECT_EQ(liveFiltersAtUninitialize, 0);
     EXPECT_EQ(os.kernel.TerminatedThreads(), 0);
     EXPECT_EQ(os.kernel.RunningThreads(), 0);

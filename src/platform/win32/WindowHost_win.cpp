@@ -188,6 +188,8 @@ public:
                                                           IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR)));
     }
 
+    bool DestroyIcon(IconHandle icon) override { return ::DestroyIcon(ToNative(icon)) != FALSE; }
+
     bool SetTimer(Hwnd hwnd, std::uintptr_t id, unsigned milliseconds) override {
         return ::SetTimer(ToNative(hwnd), id, milliseconds, nullptr) != 0;
     }
