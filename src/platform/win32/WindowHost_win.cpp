@@ -7,8 +7,10 @@
 #include "platform/win32/Win32.h"
 #include "platform/win32/Win32Platform.h"
 
+#include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace hb::win32 {
 namespace {
@@ -20,6 +22,42 @@ struct DialogState {
     WNDPROC original = nullptr;
     bool ended = false;
     int result = 0;
+    bool visibilitySet = false; // the program showed or hid the window itself
+};
+
+// A copy of a dialog template without WS_VISIBLE. The dialog manager shows a visible template's
+// window after initialisation even when the program hid it meanwhile; created invisible, the
+// window is shown only when the program left its visibility alone.
+class InvisibleTemplate {
+public:
+    explicit InvisibleTemplate(int templateId) {
+        const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+        HRSRC resource = ::FindResourceA(instance, MAKEINTRESOURCEA(templateId),
+                                         MAKEINTRESOURCEA(5)); // RT_DIALOG
+        HGLOBAL loaded = resource != nullptr ? ::LoadResource(instance, resource) : nullptr;
+        const void* bytes = loaded != nullptr ? ::LockResource(loaded) : nullptr;
+        if (bytes == nullptr) {
+            return;
+        }
+        const DWORD size = ::SizeofResource(instance, resource);
+        m_words.resize((size + sizeof(DWORD) - 1) / sizeof(DWORD));
+        std::memcpy(m_words.data(), bytes, size);
+        // An extended template starts with version 1 and signature 0xFFFF; its style is at
+        // byte 12. A plain template starts with its style.
+        const auto* head = reinterpret_cast<const WORD*>(m_words.data());
+        DWORD* style = head[0] == 1 && head[1] == 0xFFFF ? &m_words[3] : &m_words[0];
+        m_visible = (*style & WS_VISIBLE) != 0;
+        *style &= ~static_cast<DWORD>(WS_VISIBLE);
+    }
+    [[nodiscard]] bool Loaded() const { return !m_words.empty(); }
+    [[nodiscard]] bool WasVisible() const { return m_visible; }
+    [[nodiscard]] LPCDLGTEMPLATEA Get() const {
+        return reinterpret_cast<LPCDLGTEMPLATEA>(m_words.data());
+    }
+
+private:
+    std::vector<DWORD> m_words;
+    bool m_visible = false;
 };
 
 // The dialog being created on this thread, until its window exists.
@@ -63,14 +101,21 @@ INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 class WindowHost final : public platform::IWindowHost {
 public:
     int DoModal(int templateId, Hwnd owner, platform::IWindowSink& sink) override {
+        const InvisibleTemplate dialogTemplate(templateId);
+        if (!dialogTemplate.Loaded()) {
+            return -1;
+        }
         DialogState state;
         state.sink = &sink;
         t_creating = &state;
-        HWND hwnd = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),
-                                         ToNative(owner), &DialogProc, 0);
+        HWND hwnd = ::CreateDialogIndirectParamA(::GetModuleHandleA(nullptr), dialogTemplate.Get(),
+                                                 ToNative(owner), &DialogProc, 0);
         t_creating = nullptr;
         if (hwnd == nullptr) {
             return -1;
+        }
+        if (dialogTemplate.WasVisible() && !state.visibilitySet && !state.ended) {
+            ::ShowWindow(hwnd, SW_SHOWNORMAL);
         }
         MSG msg{};
         while (!state.ended) {
@@ -145,10 +190,14 @@ public:
 
     bool SetWindowPos(Hwnd hwnd, Hwnd insertAfter, int x, int y, int cx, int cy,
                       unsigned flags) override {
+        if ((flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) != 0) {
+            NoteVisibilitySet(hwnd);
+        }
         return ::SetWindowPos(ToNative(hwnd), ToNative(insertAfter), x, y, cx, cy, flags) != FALSE;
     }
 
     bool ShowWindow(Hwnd hwnd, int command) override {
+        NoteVisibilitySet(hwnd);
         return ::ShowWindow(ToNative(hwnd), command) != FALSE;
     }
 
@@ -199,6 +248,12 @@ public:
     }
 
 private:
+    static void NoteVisibilitySet(Hwnd hwnd) {
+        if (DialogState* state = StateOf(ToNative(hwnd))) {
+            state->visibilitySet = true;
+        }
+    }
+
     PAINTSTRUCT m_paint{};
 };
 

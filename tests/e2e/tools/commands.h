@@ -19,5 +19,14 @@ namespace hbtool {
 [[nodiscard]] int map_virtual_keys(const Options& options);
 [[nodiscard]] int window_text(const Options& options);
 [[nodiscard]] int foreground(const Options& options);
+[[nodiscard]] int wait_text(const Options& options);
+[[nodiscard]] int combo_items(const Options& options);
+[[nodiscard]] int select_combo(const Options& options);
+[[nodiscard]] int check_radio(const Options& options);
+[[nodiscard]] int popup_menu(const Options& options);
+[[nodiscard]] int menu_choose(const Options& options);
+[[nodiscard]] int tray_icons(const Options& options);
+[[nodiscard]] int hold_desktop(const Options& options);
+[[nodiscard]] int watch_texts(const Options& options);
 
 } // namespace hbtool

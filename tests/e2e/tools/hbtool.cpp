@@ -43,6 +43,18 @@ const Command kCommands[] = {
     {"mapvk", hbtool::map_virtual_keys, {"vk"}},
     {"window-text", hbtool::window_text, {"class", "child-class", "timeout-ms"}},
     {"foreground", hbtool::foreground, {"class", "timeout-ms"}},
+    {"wait-text", hbtool::wait_text, {"exe", "id", "text", "timeout-ms"}},
+    {"combo-items", hbtool::combo_items, {"exe", "id", "timeout-ms"}},
+    {"select-combo", hbtool::select_combo, {"exe", "id", "index", "timeout-ms"}},
+    {"check-radio", hbtool::check_radio, {"exe", "id", "timeout-ms"}},
+    {"menu", hbtool::popup_menu, {"timeout-ms"}},
+    {"menu-choose", hbtool::menu_choose, {"text", "timeout-ms"}},
+    {"tray-icons", hbtool::tray_icons, {}},
+    {"hold-desktop", hbtool::hold_desktop, {"stop-file", "timeout-ms"}},
+    {"watch-texts",
+     hbtool::watch_texts,
+     {"exe", "ids", "duration-ms", "interval-ms", "post-msg", "post-wparam", "post-lparam",
+      "timeout-ms"}},
 };
 
 constexpr std::string_view kUsage =
@@ -60,7 +72,17 @@ constexpr std::string_view kUsage =
     "  send-keys     --vk VK,VK,...\n"
     "  mapvk         --vk VK,VK,...\n"
     "  window-text   --class CLASS [--child-class CLASS] [--timeout-ms N]\n"
-    "  foreground    [--class CLASS [--timeout-ms N]]\n";
+    "  foreground    [--class CLASS [--timeout-ms N]]\n"
+    "  menu          [--timeout-ms N]   (the visible popup menu of any program)\n"
+    "  menu-choose   --text TEXT [--timeout-ms N]\n"
+    "  tray-icons\n"
+    "  hold-desktop  --stop-file FILE [--timeout-ms N]   (default 600000)\n"
+    "  watch-texts   --exe NAME --ids ID,... --duration-ms N [--interval-ms N]\n"
+    "                [--post-msg N [--post-wparam N] [--post-lparam N]] [--timeout-ms N]\n"
+    "  wait-text     --exe NAME --id N --text TEXT [--timeout-ms N]\n"
+    "  combo-items   --exe NAME --id N [--timeout-ms N]\n"
+    "  select-combo  --exe NAME --id N --index N [--timeout-ms N]\n"
+    "  check-radio   --exe NAME --id N [--timeout-ms N]\n";
 
 int run(const std::vector<std::string>& args) {
     if (args.size() < 2) {
