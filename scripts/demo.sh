@@ -17,6 +17,9 @@ source "$root/tests/e2e/lib/program.sh"
 
 readonly DEMO_DIR=${HB_DEMO_DIR:-$root/build/demo}
 readonly SCREENSHOT=$DEMO_DIR/handsetbridge.png
+readonly MENU_SCREENSHOT=$DEMO_DIR/tray-menu.png
+readonly TRAY_CALLBACK_MSG=1025 # the icon's callback message
+readonly WM_RBUTTONUP=517
 readonly KEYMAP=$HB_EXAMPLE_KEYMAP
 readonly DEVICE=Handset
 readonly PHRASE='hi bob'
@@ -264,6 +267,24 @@ summary() {
   say "messenger: $(tr -d '\r' 2>/dev/null <"$(hb_messenger_dir)/msnmsgr.log" | head -n 1 || echo 'not started')"
 }
 
+# Ends the program the way a user does: right-click on the tray icon, "Exit", OK.
+exit_from_tray() {
+  local menu box
+  step "Tray menu"
+  e2e_hb post --msg "$TRAY_CALLBACK_MSG" --lparam "$WM_RBUTTONUP" >/dev/null
+  menu=$(e2e_hbtool menu --timeout-ms 5000) || die "right-click on the icon opened no menu: $menu"
+  e2e_screenshot "$MENU_SCREENSHOT"
+  say "menu items: $(grep '^item ' <<<"$menu" | sed 's/.*text=//' | paste -sd, -)"
+  say "screenshot: $MENU_SCREENSHOT"
+  e2e_hbtool menu-choose --text Exit >/dev/null || die "could not choose Exit"
+  box=$(e2e_hb wait-msgbox --timeout-ms 5000) || die "no confirmation box: $box"
+  say "message box \"$(e2e_kv caption "$box")\": $(e2e_kv text "$box")"
+  e2e_hb press-msgbox >/dev/null || die "could not close the confirmation box"
+  e2e_wait_exit "$HB_PROGRAM_PID" 2 || die "the program did not end within 2 s of OK"
+  HB_PROGRAM_PID=
+  say "the program ended"
+}
+
 finish() {
   local text
   step "Result"
@@ -272,7 +293,6 @@ finish() {
   say "Notepad: \"$text\""
   say "screenshot: $SCREENSHOT"
   say "logs: $E2E_LOGDIR"
-  hb_stop_program
   [[ $text == "$EXPECTED_TEXT" ]] || die "Notepad shows \"$text\", the script typed \"$EXPECTED_TEXT\""
   say "the typed text is the scripted one"
 }
@@ -287,6 +307,7 @@ main() {
   play
   summary
   finish
+  exit_from_tray
 }
 
 main "$@"
