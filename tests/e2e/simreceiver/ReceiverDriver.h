@@ -124,6 +124,4 @@ private:
 // "0x" and eight upper-case hex digits, as HRESULTs are shown.
 [[nodiscard]] std::string Hex32(std::uint32_t value);
 
-[[nodiscard]] std::string ToUtf8(std::wstring_view text);
-
 } // namespace simreceiver

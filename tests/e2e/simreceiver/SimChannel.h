@@ -12,6 +12,8 @@
 // be opened everything else exists too.
 #pragma once
 
+#include <windows.h>
+
 #include <atomic>
 #include <cstdint>
 #include <optional>
@@ -97,6 +99,21 @@ struct ChannelBlock {
 [[nodiscard]] inline std::uint32_t LoadSeq(std::uint32_t& word) {
     return std::atomic_ref<std::uint32_t>(word).load(std::memory_order_acquire);
 }
+// Names and messages are wide in the system and UTF-8 in journals and on the console.
+inline std::string ToUtf8(std::wstring_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0) {
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), bytes, nullptr, nullptr);
+    }
+    return out;
+}
+
 inline void StoreSeq(std::uint32_t& word, std::uint32_t value) {
     std::atomic_ref<std::uint32_t>(word).store(value, std::memory_order_release);
 }

@@ -25,6 +25,7 @@ namespace {
 
 using simreceiver::ChannelBlock;
 using simreceiver::Command;
+using simreceiver::ToUtf8;
 using simreceiver::UniqueKernelHandle;
 using simreceiver::UniqueView;
 
@@ -56,20 +57,6 @@ class Failure : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-
-std::string ToUtf8(std::wstring_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(text.size());
-    const int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0) {
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), bytes, nullptr, nullptr);
-    }
-    return out;
-}
 
 void Print(std::string_view key, std::string_view value) {
     std::printf("%.*s=%.*s\n", static_cast<int>(key.size()), key.data(),
