@@ -30,6 +30,7 @@ readonly -a KEY_TABLE=(
   '0x36|Windows+Shift|2|+0x10 +0x10 -0x10 -0x10'
   '0x37|Ctrl+Alt+Shift+X|4|'
 )
+readonly CHORD_CODE=0x35 # Ctrl+Alt+Shift
 readonly F11_CODE=0x31
 readonly F11_EVENTS='+0x7a -0x7a'
 
@@ -329,6 +330,38 @@ check_two_devices() {
   hb_stop_program
 }
 
+# The Exit button right behind a chord's press: the process is gone within 2 s and, whether or not
+# the chord got out first, every key it pressed was released again.
+check_exit_right_after_a_press() {
+  local mark line vk up stuck=''
+  local -A down=()
+  mark=$(hb_record_mark)
+  hb_tap A "$CHORD_CODE" || e2e_fail "chord press sent before Exit"
+  e2e_hb click --id "$HB_ID_EXIT" >/dev/null
+  if e2e_wait_exit "$HB_PROGRAM_PID" 2; then
+    e2e_pass "Exit right after a press ends the program within 2 s"
+  else
+    e2e_fail "Exit right after a press ends the program within 2 s"
+    e2e_stop "$HB_PROGRAM_PID"
+  fi
+  HB_PROGRAM_PID=
+  sleep 0.3 # the recorder writes what reached it
+  while IFS= read -r line; do
+    [[ -n $line ]] || continue
+    vk=$(e2e_field vk "$line")
+    up=$(e2e_field up "$line")
+    if [[ $up == 0 ]]; then
+      down[$vk]=$((${down[$vk]:-0} + 1))
+    else
+      down[$vk]=$((${down[$vk]:-0} - 1))
+    fi
+  done <<<"$(hb_keys_since "$mark")"
+  for vk in "${!down[@]}"; do
+    ((down[$vk] == 0)) || stuck+=" $vk"
+  done
+  e2e_expect_eq "no key left down after that Exit" '' "$stuck"
+}
+
 main() {
   local started
   e2e_require_build
@@ -345,7 +378,7 @@ main() {
   check_code_texts
   check_dropped_reads
   check_rc6
-  hb_stop_program
+  check_exit_right_after_a_press
   check_button_count
   check_missing_install_value
   check_two_devices
