@@ -18,6 +18,7 @@
 #   hb_press_showing <device> <text> [simctl options]   a press with a record of its own
 #   hb_type_multitap <device> <key map> <text>   the text typed with the messenger map
 #   hb_record_start / hb_record_stop, hb_record_mark, hb_keys_since <mark>
+#   hb_press_recording <device> <command> <expected key lines>   a press; prints the keys it sent
 #   hb_expected_keys <+VK|-VK ...>  the recorder lines of those key events in this run
 
 # shellcheck disable=SC2034
@@ -289,6 +290,16 @@ hb_record_mark() { grep -c '^key ' "$HB_RECORD_JOURNAL" || true; }
 
 # hb_keys_since <mark>: the key events recorded after the mark.
 hb_keys_since() { grep '^key ' "$HB_RECORD_JOURNAL" | tail -n "+$(($1 + 1))" || true; }
+
+# hb_press_recording <device> <command> <expected>: one press, then the key events recorded for
+# it. When keys are expected, waits until as many have arrived (or 2 s passed).
+hb_press_recording() {
+  local mark
+  mark=$(hb_record_mark)
+  hb_press "$1" "$2" || true
+  [[ -z $3 ]] || _hb_wait_lines "$HB_RECORD_JOURNAL" '^key ' $((mark + $(wc -l <<<"$3"))) 2000 || true
+  hb_keys_since "$mark"
+}
 
 # Looks up the scan codes of virtual keys (MapVirtualKeyA of this run), each once; call it in
 # the scenario's own shell first: the cache does not survive a $(...) subshell.

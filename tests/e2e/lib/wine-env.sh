@@ -91,6 +91,16 @@ e2e_expect_eq() {
   fi
 }
 
+# e2e_expect_fields <label> <key=value output> <field|expected>...: one check per field of a
+# tool's output, so each field reports on its own.
+e2e_expect_fields() {
+  local label=$1 output=$2 row
+  shift 2
+  for row in "$@"; do
+    e2e_expect_eq "$label: ${row%%|*}" "${row#*|}" "$(e2e_kv "${row%%|*}" "$output" || echo '<missing>')"
+  done
+}
+
 # Ends a scenario: prints the tally; fails when a check failed or none ran at all.
 e2e_summary() {
   printf '# %d checks, %d failed\n' "$E2E_CHECKS" "$E2E_FAILURES"

@@ -35,7 +35,7 @@ notepad_text() {
 # Without the App Paths entry: the messenger's program is in its folder but nothing points to
 # it. MSN starts nothing and turns dispatch off for good; the normal map still worked before.
 check_missing_entry() {
-  local row code events what mark expected
+  local row code events what expected recorded
   hb_install_messenger
   hb_remove_messenger_entry
   hb_start_program || e2e_bail "program starts without the messenger's entry"
@@ -52,11 +52,9 @@ check_missing_entry() {
     IFS='|' read -r code events what <<<"$row"
     # shellcheck disable=SC2086 # the events are separate words
     expected=$(hb_expected_keys $events)
-    mark=$(hb_record_mark)
-    hb_press A "$code" || true
-    [[ -z $expected ]] || _hb_wait_lines "$HB_RECORD_JOURNAL" '^key ' $((mark + 2)) 2000 || true
+    recorded=$(hb_press_recording A "$code" "$expected")
     e2e_expect_eq "no messenger entry: $what (shown as $code)" \
-      "$code"$'\n'"$expected" "$(hb_panel_text "$HB_ID_COMMAND")"$'\n'"$(hb_keys_since "$mark")"
+      "$code"$'\n'"$expected" "$(hb_panel_text "$HB_ID_COMMAND")"$'\n'"$recorded"
   done
   sleep 0.5
   e2e_expect_eq "no messenger entry: nothing started" '' "$(messenger_log)"

@@ -18,20 +18,8 @@ first_pid=
 # "window ..." lines of list-windows, without the count, in a stable order.
 window_lines() { grep '^window ' <<<"$1" | sort || true; }
 
-# Fields of the box against the expected values; a table so that each field reports on its own.
 expect_no_device_box() {
-  local label=$1 box=$2 row field expected
-  local -a rows=(
-    "caption|$BOX_CAPTION"
-    "text|$NO_DEVICE_TEXT"
-    "icon|hand"
-    "buttons|OK"
-  )
-  for row in "${rows[@]}"; do
-    field=${row%%|*}
-    expected=${row#*|}
-    e2e_expect_eq "$label: $field" "$expected" "$(e2e_kv "$field" "$box" || echo '<missing>')"
-  done
+  e2e_expect_fields "$1" "$2" "caption|$BOX_CAPTION" "text|$NO_DEVICE_TEXT" "icon|hand" "buttons|OK"
 }
 
 check_first_start_shows_box() {

@@ -126,24 +126,14 @@ check_menu() {
 }
 
 check_confirmation_box() {
-  local box dialog row field expected
+  local box dialog
   dialog=$(e2e_kv hwnd "$(e2e_hb find-dialog)" || true)
   if ! box=$(e2e_hb wait-msgbox --timeout-ms 5000); then
     e2e_fail "choosing Exit shows a message box" "$box"
     return 1
   fi
-  local -a rows=(
-    "caption|HandsetBridge"
-    "text|V5120 Remote will be disable"
-    "icon|none"
-    "buttons|OK"
-    "owner|$dialog"
-  )
-  for row in "${rows[@]}"; do
-    field=${row%%|*}
-    expected=${row#*|}
-    e2e_expect_eq "confirmation box: $field" "$expected" "$(e2e_kv "$field" "$box" || echo '<missing>')"
-  done
+  e2e_expect_fields "confirmation box" "$box" "caption|HandsetBridge" \
+    "text|V5120 Remote will be disable" "icon|none" "buttons|OK" "owner|$dialog"
 }
 
 case_tray_menu_exit() {

@@ -2,44 +2,14 @@
 #include "args.h"
 
 #include "common.h"
+#include "tests/e2e/common/ParseNumber.h"
 
 #include <algorithm>
-#include <bit>
-#include <charconv>
 
 namespace hbtool {
 
 std::optional<std::int64_t> parse_number(std::string_view text) {
-    const bool negative = text.starts_with('-');
-    if (negative) {
-        text.remove_prefix(1);
-    }
-    int base = 10;
-    if (text.starts_with("0x") || text.starts_with("0X")) {
-        if (negative) {
-            return std::nullopt;
-        }
-        base = 16;
-        text.remove_prefix(2);
-    }
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    std::uint64_t magnitude = 0;
-    const auto [end, error] =
-        std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
-    if (error != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    if (base == 16) {
-        return std::bit_cast<std::int64_t>(magnitude);
-    }
-    constexpr auto kMax = static_cast<std::uint64_t>(INT64_MAX);
-    if (magnitude > kMax + (negative ? 1U : 0U)) {
-        return std::nullopt;
-    }
-    return negative ? static_cast<std::int64_t>(0U - magnitude)
-                    : static_cast<std::int64_t>(magnitude);
+    return e2e::ParseNumber(text);
 }
 
 Options::Options(int argc, const char* const* argv, int first,
